@@ -16,24 +16,35 @@ inline size_t CharWidth(std::string_view t, size_t i) {
   return (IsLead(static_cast<unsigned char>(t[i])) && i + 1 < t.size()) ? 2 : 1;
 }
 
-// Whether `what` matches t at byte index i, character by character through t.
+// Whether `what` matches t at byte index i (a character boundary of t). Bytes compare
+// exactly, except that with ignoreCase an ASCII letter that is a one-byte character of t
+// matches either case; the bytes of two-byte characters always compare exactly, so case
+// folding never changes which byte strings match apart from the letters.
 bool MatchesAt(std::string_view t, size_t i, std::string_view what, bool ignoreCase) {
   if (t.size() - i < what.size()) return false;
   if (!ignoreCase) return t.compare(i, what.size(), what) == 0;
-  size_t k = 0;
-  while (k < what.size()) {
-    size_t w = CharWidth(t, i + k);
-    if (w == 2) {
-      if (k + 1 >= what.size()) return false;
-      if (t[i + k] != what[k] || t[i + k + 1] != what[k + 1]) return false;
-    } else {
-      if (FoldAscii(static_cast<unsigned char>(t[i + k])) !=
-          FoldAscii(static_cast<unsigned char>(what[k])))
-        return false;
+  for (size_t k = 0; k < what.size(); ++k) {
+    unsigned char x = static_cast<unsigned char>(t[i + k]);
+    unsigned char y = static_cast<unsigned char>(what[k]);
+    if (CharWidth(t, i + k) == 2) {
+      // A two-byte character of t: its lead and (if `what` reaches it) its trail compare
+      // exactly; an ASCII-valued trail byte is not a letter.
+      if (x != y) return false;
+      if (k + 1 < what.size() && t[i + k + 1] != what[k + 1]) return false;
+      ++k;
+    } else if (FoldAscii(x) != FoldAscii(y)) {
+      return false;
     }
-    k += w;
   }
   return true;
+}
+
+// The first character boundary of t at or after byte index `target`, walking from the
+// boundary i. A match of a `what` that ends in a lone lead byte may stop inside a
+// character of t; scanning then resumes on t's own boundaries, never on a trail byte.
+size_t BoundaryAtOrAfter(std::string_view t, size_t i, size_t target) {
+  while (i < target) i += CharWidth(t, i);
+  return i;
 }
 
 }  // namespace
@@ -89,8 +100,8 @@ std::vector<Text> SplitText(std::string_view t, std::string_view delimiter) {
   while (i < t.size()) {
     if (MatchesAt(t, i, delimiter, false)) {
       pieces.emplace_back(t.substr(piece_start, i - piece_start));
-      i += delimiter.size();
-      piece_start = i;
+      piece_start = i + delimiter.size();
+      i = BoundaryAtOrAfter(t, i, piece_start);
     } else {
       i += CharWidth(t, i);
     }
@@ -111,7 +122,9 @@ Text ReplaceText(std::string_view t, std::string_view old, std::string_view repl
   while (i < t.size()) {
     if (i >= from && (count < 0 || done < count) && MatchesAt(t, i, old, !caseSensitive)) {
       out.append(replacement);
-      i += old.size();
+      const size_t end = i + old.size();
+      i = BoundaryAtOrAfter(t, i, end);
+      out.append(t.substr(end, i - end));
       ++done;
       continue;
     }
