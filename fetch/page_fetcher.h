@@ -44,4 +44,9 @@ Bytes FetchPage(const Text& Url, const Text& Method = {}, const Text& Proxy = {}
                 std::atomic<int>* Completed = nullptr,
                 const std::atomic<bool>* Cancel = nullptr);
 
+// Test hook, process-wide: the file of trusted certificates that every later https fetch
+// verifies the server against, instead of the system's default bundle. An empty path
+// returns to the default bundle. Meant for tests that trust their own loopback server.
+void SetFetchCaFileForTesting(const std::string& path);
+
 }  // namespace tovren

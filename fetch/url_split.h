@@ -13,5 +13,7 @@ Text UrlPath(const Text& Url);
 // The port: 80 without ":" (443 for "https://"), else the decimal number after the first
 // ":" (0 when there is none, meaning the scheme's default port).
 int UrlPort(const Text& Url);
+// True when the scheme found in `Url` (the earliest "http://" or "https://") is "https://".
+bool UrlIsHttps(const Text& Url);
 
 }  // namespace tovren

@@ -8,6 +8,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -304,6 +306,12 @@ void TestHttpServer::Impl::AcceptLoop() {
     }
     auto done = std::make_shared<std::atomic<bool>>(false);
     workers.push_back(Worker{std::thread([this, fd, done] {
+                               // OpenSSL writes without MSG_NOSIGNAL: a client that hangs
+                               // up must give this thread EPIPE, not end the process.
+                               sigset_t pipe_only;
+                               sigemptyset(&pipe_only);
+                               sigaddset(&pipe_only, SIGPIPE);
+                               pthread_sigmask(SIG_BLOCK, &pipe_only, nullptr);
                                Serve(fd);
                                done->store(true);
                              }),
