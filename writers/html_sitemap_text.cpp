@@ -22,6 +22,9 @@ constexpr char kHtmlHeader[] =
 constexpr char kAddressMap[] = TOVREN_ADDRESS_MAP;
 constexpr char kPagingStart[] = "<br><br>" TOVREN_PAGING;
 constexpr char kClosing[] = "</td></tr></table></body></html>";
+#undef TOVREN_SITE_MAP_TITLE
+#undef TOVREN_ADDRESS_MAP
+#undef TOVREN_PAGING
 
 // The item that links to the page named sitemap<number>.html.
 Text NextPageItem(int number) {

@@ -33,7 +33,7 @@ Text XmlSitemapText(const ListSnapshot& lists, int links_per_file, int k,
 
 // File k of the XML set as the UTF-8 bytes to write. When the text cannot be converted from
 // GBK, the links that are not valid GBK are percent-encoded and the text is converted again.
-// Returns "" in `bytes` and the reason in `*failure` only if even that fails.
+// Only if even that fails are `bytes` empty and `failure` the reason.
 struct XmlFileBytes {
   Bytes bytes;
   std::string failure;
