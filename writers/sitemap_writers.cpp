@@ -39,11 +39,11 @@ WriteReport WriteFileSet(const ListSnapshot& lists, int links_per_file,
 
 WriteReport WriteXmlSitemap(const ListSnapshot& lists, int links_per_file,
                             const std::filesystem::path& folder) {
-  return WriteXmlSitemap(lists, links_per_file, folder, LocalDateText);
+  return WriteXmlSitemapDated(lists, links_per_file, folder, LocalDateText);
 }
 
-WriteReport WriteXmlSitemap(const ListSnapshot& lists, int links_per_file,
-                            const std::filesystem::path& folder, const DateSource& today) {
+WriteReport WriteXmlSitemapDated(const ListSnapshot& lists, int links_per_file,
+                                 const std::filesystem::path& folder, const DateSource& today) {
   static std::mutex run_mutex;
   std::scoped_lock run_lock(run_mutex);
   return WriteFileSet(lists, links_per_file, folder, XmlSitemapFileName, [&](int k) {

@@ -32,9 +32,10 @@ struct WriteReport {
 // sitemap.xml, sitemap1.xml, ... (UTF-8, no byte-order mark), dated with the local date.
 WriteReport WriteXmlSitemap(const ListSnapshot& lists, int links_per_file,
                             const std::filesystem::path& folder);
-// The same with the date of each file taken from `today` (called once per file).
-WriteReport WriteXmlSitemap(const ListSnapshot& lists, int links_per_file,
-                            const std::filesystem::path& folder, const DateSource& today);
+// The same with the date of each file taken from `today` (called once per file). A name of
+// its own, so that &WriteXmlSitemap stays unambiguous.
+WriteReport WriteXmlSitemapDated(const ListSnapshot& lists, int links_per_file,
+                                 const std::filesystem::path& folder, const DateSource& today);
 // index.html, sitemap1.html, ... (GBK).
 WriteReport WriteHtmlSitemap(const ListSnapshot& lists, int links_per_file,
                              const std::filesystem::path& folder);

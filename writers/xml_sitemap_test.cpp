@@ -80,7 +80,7 @@ TEST(XmlSitemapTest, SmallFileByteForByte) {
   const ListSnapshot lists = Links(kRoot, {{kRoot + "/", "home"},
                                            {kRoot + "/a?x=1&y=2", "a"},
                                            {kRoot + "/\xD6\xD0", "zhong"}});
-  const WriteReport report = WriteXmlSitemap(lists, 500, folder.path(), FixedDate("2024-03-05"));
+  const WriteReport report = WriteXmlSitemapDated(lists, 500, folder.path(), FixedDate("2024-03-05"));
   EXPECT_TRUE(report.failed.empty());
   ASSERT_EQ(report.written, (std::vector<std::filesystem::path>{folder / "sitemap.xml"}));
   EXPECT_EQ(ReadFile(folder / "sitemap.xml"),
@@ -100,7 +100,7 @@ TEST(XmlSitemapTest, SmallFileByteForByte) {
 TEST(XmlSitemapTest, ChainedFilesByteForByte) {
   TempFolder folder;
   const ListSnapshot lists = Links(kRoot, {{kRoot + "/", "home"}, {kRoot + "/b", "b"}, {kRoot + "/c", "c"}});
-  WriteXmlSitemap(lists, 2, folder.path(), FixedDate("2010-07-24"));
+  WriteXmlSitemapDated(lists, 2, folder.path(), FixedDate("2010-07-24"));
   EXPECT_EQ(ReadFile(folder / "sitemap.xml"),
             kHeader +
                 "<url>\r\n<loc>http://s.localhost/sitemap/sitemap1.xml</loc>\r\n<priority>1.00</priority>\r\n"
@@ -142,7 +142,7 @@ TEST(XmlSitemapTest, SplitsIntoChainedFiles) {
     ListSnapshot lists = NumberedLinks(c.n);
     // Every link of every file is escaped the same way.
     if (c.n > 0) lists.UrlList.back() += "?a=1&b=2";
-    const WriteReport report = WriteXmlSitemap(lists, 500, folder.path(), FixedDate("2024-03-05"));
+    const WriteReport report = WriteXmlSitemapDated(lists, 500, folder.path(), FixedDate("2024-03-05"));
     EXPECT_TRUE(report.failed.empty()) << "n=" << c.n;
     std::vector<std::filesystem::path> want_written;
     for (const auto& name : c.files) want_written.push_back(folder / name);
@@ -261,7 +261,7 @@ TEST(XmlSitemapTest, DateFormatAndOneDatePerFile) {
   // Each file takes the date anew; all entries of one file carry the same date.
   TempFolder folder;
   int calls = 0;
-  WriteXmlSitemap(NumberedLinks(1200), 500, folder.path(),
+  WriteXmlSitemapDated(NumberedLinks(1200), 500, folder.path(),
                   [&calls] { return DateText(2024, 3, ++calls); });
   EXPECT_EQ(calls, 3);
   const char* names[] = {"sitemap.xml", "sitemap1.xml", "sitemap2.xml"};
@@ -335,7 +335,7 @@ TEST(XmlSitemapTest, LinkThatIsNotGbkIsPercentEncoded) {
                                            {kRoot + "/a&b", "t"},
                                            {bad, "t"},
                                            {kRoot + "/\xD6\xD0\xCE\xC4", "t"}});
-  const WriteReport report = WriteXmlSitemap(lists, 3, folder.path(), FixedDate("2024-03-05"));
+  const WriteReport report = WriteXmlSitemapDated(lists, 3, folder.path(), FixedDate("2024-03-05"));
   EXPECT_TRUE(report.failed.empty());
   ASSERT_EQ(report.written.size(), 2u);
 
@@ -366,7 +366,7 @@ TEST(XmlSitemapTest, SiteRootThatIsNotGbkIsPercentEncodedInTheChain) {
 TEST(XmlSitemapTest, UnconvertibleFileKeepsTheEarlierFile) {
   TempFolder folder;
   WriteFile(folder / "sitemap.xml", "earlier good file");
-  const WriteReport report = WriteXmlSitemap(NumberedLinks(2), 500, folder.path(), FixedDate("\xFF"));
+  const WriteReport report = WriteXmlSitemapDated(NumberedLinks(2), 500, folder.path(), FixedDate("\xFF"));
   EXPECT_TRUE(report.written.empty());
   ASSERT_EQ(report.failed.size(), 1u);
   EXPECT_EQ(report.failed[0].file, folder / "sitemap.xml");
@@ -427,7 +427,7 @@ TEST(XmlSitemapTest, SecondRunWaitsForTheFirst) {
 
   std::thread first([&] {
     int file = 0;
-    WriteXmlSitemap(NumberedLinks(1200), 500, folder.path(), [&] {
+    WriteXmlSitemapDated(NumberedLinks(1200), 500, folder.path(), [&] {
       std::unique_lock lock(mutex);
       first_started = true;
       cv.notify_all();
@@ -443,7 +443,7 @@ TEST(XmlSitemapTest, SecondRunWaitsForTheFirst) {
     cv.wait(lock, [&] { return first_started; });
   }
   std::thread second([&] {
-    WriteXmlSitemap(NumberedLinks(1200), 500, folder.path(), [&] {
+    WriteXmlSitemapDated(NumberedLinks(1200), 500, folder.path(), [&] {
       std::scoped_lock lock(mutex);
       if (!second_called) {
         first_set_complete_when_second_began = std::filesystem::exists(folder / "sitemap2.xml");
