@@ -262,7 +262,7 @@ TEST(XmlSitemapTest, DateFormatAndOneDatePerFile) {
   TempFolder folder;
   int calls = 0;
   WriteXmlSitemapDated(NumberedLinks(1200), 500, folder.path(),
-                  [&calls] { return DateText(2024, 3, ++calls); });
+                       [&calls] { return DateText(2024, 3, ++calls); });
   EXPECT_EQ(calls, 3);
   const char* names[] = {"sitemap.xml", "sitemap1.xml", "sitemap2.xml"};
   for (int f = 0; f < 3; ++f) {
