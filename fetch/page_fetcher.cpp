@@ -81,7 +81,6 @@ struct ThreadHandles {
 ThreadHandles& HandlesOfThisThread() {
   thread_local ThreadHandles handles;
   if (!handles.multi || !handles.easy) {
-    EnsureCurlGlobalInit();
     handles.multi.reset(curl_multi_init());
     handles.easy.reset(curl_easy_init());
   }
@@ -260,6 +259,7 @@ Bytes FetchPage(const Text& Url, const Text& Method, const Text& Proxy, const Te
                 const Text& Password, const Text& ExtraHeaders, const Text& PostData,
                 int TimeoutSeconds, Text* ResponseHeaders, std::atomic<int>* Completed,
                 const std::atomic<bool>* Cancel) {
+  EnsureCurlGlobalInit();
   if (ResponseHeaders != nullptr) ResponseHeaders->clear();
   auto finish = [Completed](int value, Bytes body) {
     if (Completed != nullptr) Completed->store(value);

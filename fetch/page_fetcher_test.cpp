@@ -453,21 +453,78 @@ TEST(FetchPageTest, RefusedOrResetConnectionGivesWhatArrivedAsCompleted) {
   Response reset;
   reset.reset = true;
   server.Route("/reset", reset);
+  // Content-Length promises 10 bytes; the server closes after 4.
+  Response cut = Body("0123456789");
+  cut.stall_after = 4;
+  server.Route("/cut", cut);
   struct Case {
     std::string url;
+    const char* want_body;
+    bool want_headers;
   } cases[] = {
-      {"http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/"},
-      {server.BaseUrl() + "/reset"},
+      {"http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/", "", false},
+      {server.BaseUrl() + "/reset", "", false},
+      {server.BaseUrl() + "/cut", "0123", true},
   };
   for (const Case& c : cases) {
     FetchArgs a;
     a.timeout_seconds = 5;
     FetchResult r = Fetch(c.url, a);
-    EXPECT_EQ(r.body, "") << c.url;
+    EXPECT_EQ(r.body, c.want_body) << c.url;
     EXPECT_EQ(r.completed, 1) << c.url;
-    EXPECT_EQ(r.headers, "") << c.url;
+    EXPECT_EQ(r.headers.rfind("HTTP/1.1 200 OK\r\n", 0) == 0, c.want_headers) << c.url;
     EXPECT_LT(r.seconds, 4.0) << c.url << ": reported by the client, not by the limit";
   }
+}
+
+TEST(FetchPageTest, ConnectionsAreReusedButNeverAfterAnAbort) {
+  TestHttpServer server;
+  server.Route("/ok", Body("ok"));
+  Response stall = Body("0123456789");
+  stall.stall_after = 4;
+  stall.stall_for = std::chrono::seconds(5);
+  server.Route("/stall", stall);
+  FetchArgs quick;
+  quick.timeout_seconds = 1;
+
+  EXPECT_EQ(Fetch(server.BaseUrl() + "/ok").body, "ok");
+  EXPECT_EQ(Fetch(server.BaseUrl() + "/ok").body, "ok");
+  FetchResult aborted = Fetch(server.BaseUrl() + "/stall", quick);
+  EXPECT_EQ(aborted.completed, 0);
+  FetchResult after = Fetch(server.BaseUrl() + "/ok");
+  EXPECT_EQ(after.body, "ok");
+  EXPECT_EQ(after.completed, 1);
+
+  auto reqs = server.Requests();
+  ASSERT_EQ(reqs.size(), 4u);
+  EXPECT_EQ(reqs[1].connection, reqs[0].connection) << "kept alive between fetches";
+  EXPECT_EQ(reqs[2].connection, reqs[0].connection);
+  EXPECT_NE(reqs[3].connection, reqs[2].connection) << "the aborted connection is closed";
+}
+
+TEST(FetchPageTest, ManyThreadsFetchAtOnce) {
+  TestHttpServer server;
+  server.SetFallback([](const CapturedRequest& req) {
+    Response r = Body("page " + req.target);
+    r.headers = {{"Set-Cookie", "tvmany" + req.target.substr(1) + "=1"}};
+    return r;
+  });
+  constexpr int kThreads = 8;
+  constexpr int kFetches = 10;
+  std::atomic<int> wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < kFetches; ++i) {
+        const std::string target = "/t" + std::to_string(t) + "-" + std::to_string(i);
+        FetchResult r = Fetch(server.BaseUrl() + target);
+        if (r.body != "page " + target || r.completed != 1) ++wrong;
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(server.Requests().size(), static_cast<size_t>(kThreads * kFetches));
 }
 
 TEST(FetchPageTest, CompletedOrCancelAbortsTheFetch) {

@@ -86,6 +86,15 @@ TEST(TestHttpServerTest, KeepAliveServesSeveralRequestsAndCapturesThem) {
   EXPECT_EQ(reqs[1].target, "/b?x=1");
   EXPECT_EQ(reqs[1].headers, "Host: x\r\nContent-Length: 3");
   EXPECT_EQ(reqs[1].body, "abc");
+  EXPECT_EQ(reqs[0].connection, 1);
+  EXPECT_EQ(reqs[1].connection, 1);
+  {
+    RawClient other(server.port());
+    other.Send("GET /a HTTP/1.1\r\n\r\n");
+    EXPECT_EQ(other.ReadUpTo(Expected("first").size()), Expected("first"));
+  }
+  ASSERT_EQ(server.Requests().size(), 3u);
+  EXPECT_EQ(server.Requests()[2].connection, 2);
   server.ClearRequests();
   EXPECT_TRUE(server.Requests().empty());
 }

@@ -187,6 +187,7 @@ struct TestHttpServer::Impl {
   std::function<Response(const CapturedRequest&)> fallback;   // guarded by mu
   std::vector<CapturedRequest> requests;                      // guarded by mu
   std::vector<int> open_fds;                                  // guarded by mu
+  int connections = 0;  // connections accepted so far; touched by the accept thread only
 
   struct Worker {
     std::thread thread;
@@ -199,7 +200,7 @@ struct TestHttpServer::Impl {
   void Stop();
   void AcceptLoop();
   void ReapFinishedWorkers();
-  void Serve(int fd);
+  void Serve(int fd, int number);
   bool ReadRequest(Connection& conn, std::string& pending, CapturedRequest* out);
   Response Lookup(const CapturedRequest& request);
   // Sleeps up to `d`; false when the server began stopping meanwhile.
@@ -305,14 +306,15 @@ void TestHttpServer::Impl::AcceptLoop() {
       open_fds.push_back(fd);
     }
     auto done = std::make_shared<std::atomic<bool>>(false);
-    workers.push_back(Worker{std::thread([this, fd, done] {
+    const int number = ++connections;
+    workers.push_back(Worker{std::thread([this, fd, number, done] {
                                // OpenSSL writes without MSG_NOSIGNAL: a client that hangs
                                // up must give this thread EPIPE, not end the process.
                                sigset_t pipe_only;
                                sigemptyset(&pipe_only);
                                sigaddset(&pipe_only, SIGPIPE);
                                pthread_sigmask(SIG_BLOCK, &pipe_only, nullptr);
-                               Serve(fd);
+                               Serve(fd, number);
                                done->store(true);
                              }),
                              done});
@@ -404,7 +406,7 @@ bool TestHttpServer::Impl::Answer(Connection& conn, const CapturedRequest& reque
   return true;
 }
 
-void TestHttpServer::Impl::Serve(int fd) {
+void TestHttpServer::Impl::Serve(int fd, int number) {
   Connection conn(fd, ssl_ctx.get());
   auto unregister = [this, fd] {
     std::scoped_lock lock(mu);
@@ -419,6 +421,7 @@ void TestHttpServer::Impl::Serve(int fd) {
   for (;;) {
     CapturedRequest request;
     if (!ReadRequest(conn, pending, &request)) break;
+    request.connection = number;
     Response response = Lookup(request);
     if (response.reset) {
       reset = true;

@@ -19,6 +19,7 @@ struct CapturedRequest {
   std::string target;   // e.g. "/a/b?x=1"
   std::string headers;  // the header block after the request line, "\r\n"-separated
   std::string body;
+  int connection = 0;   // which connection it came on: 1 for the server's first, and so on
 };
 
 // What the server does with a request for a route.
