@@ -1,8 +1,9 @@
 // FetchPage over libcurl's multi interface, run on the caller's thread.
 //
-// One transfer at a time per thread: a thread_local multi handle and easy handle are reused
-// from fetch to fetch (so connections to a host stay open between fetches), and every thread
-// shares one cookie store, DNS cache and TLS session cache through the process share handle.
+// One transfer at a time per thread: a thread_local multi handle is reused from fetch to
+// fetch (its connection cache keeps connections to a host open between fetches), and every
+// thread shares one cookie store, DNS cache and TLS session cache through the process share
+// handle.
 // The loop polls every 50 ms; after each poll it checks the inactivity deadline, which every
 // arriving piece of the response moves forward, and the caller's Completed and Cancel flags.
 // An abort removes the easy handle from the multi handle, which closes the connection.
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <ctime>
 #include <mutex>
+#include <new>
 
 #include "fetch/cookie_pass.h"
 #include "fetch/curl_handles.h"
@@ -41,23 +43,29 @@ struct Transfer {
   Bytes headers;  // the header block of the latest response seen
   int timeout_ms = 0;
   Clock::time_point deadline;
-  bool capped = false;  // the body reached kMaxBodyBytes and reading stopped
+  bool stopped = false;  // reading stopped early: the body reached kMaxBodyBytes (or no memory)
 
   void MoveDeadline() { deadline = Clock::now() + std::chrono::milliseconds(timeout_ms); }
 };
 
+// The callbacks return a count short of `n` to make libcurl end the transfer; no exception
+// may leave them, since they are called from C.
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   Transfer& t = *static_cast<Transfer*>(user);
   const size_t n = size * count;
   t.MoveDeadline();
   const size_t room = kMaxBodyBytes - std::min(kMaxBodyBytes, t.body.size());
-  if (n > room) {
-    // Keep what fits and return a short count, which makes libcurl end the transfer.
-    t.body.append(data, room);
-    t.capped = true;
-    return room;
+  try {
+    if (n > room) {
+      t.body.append(data, room);  // keep what fits
+      t.stopped = true;
+      return room;
+    }
+    t.body.append(data, n);
+  } catch (const std::bad_alloc&) {
+    t.stopped = true;
+    return 0;
   }
-  t.body.append(data, n);
   return n;
 }
 
@@ -65,26 +73,26 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   Transfer& t = *static_cast<Transfer*>(user);
   const size_t n = size * count;
   t.MoveDeadline();
-  // A status line starts the block of a new response (after a redirect, a 100 Continue or a
-  // proxy's CONNECT answer): only the final response's block is kept.
-  if (n >= 5 && std::equal(data, data + 5, "HTTP/")) t.headers.clear();
-  t.headers.append(data, n);
+  try {
+    // A status line starts the block of a new response (after a redirect, a 100 Continue or
+    // a proxy's CONNECT answer): only the final response's block is kept.
+    if (n >= 5 && std::equal(data, data + 5, "HTTP/")) t.headers.clear();
+    t.headers.append(data, n);
+  } catch (const std::bad_alloc&) {
+    t.stopped = true;
+    return 0;
+  }
   return n;
 }
 
-// The reusable handles of the calling thread; null members when libcurl could not make them.
-struct ThreadHandles {
-  CurlMulti multi;  // declared first: destroyed after the easy handle
-  CurlEasy easy;
-};
-
-ThreadHandles& HandlesOfThisThread() {
-  thread_local ThreadHandles handles;
-  if (!handles.multi || !handles.easy) {
-    handles.multi.reset(curl_multi_init());
-    handles.easy.reset(curl_easy_init());
-  }
-  return handles;
+// The calling thread's multi handle, made on first use; null when libcurl cannot make one.
+// Its connection cache keeps connections open from one fetch to the next. Each fetch brings
+// a fresh easy handle: resetting one instead (curl_easy_reset) loses the list that
+// CURLOPT_COOKIEFILE builds, a leak on every fetch with this libcurl.
+CURLM* MultiOfThisThread() {
+  thread_local CurlMulti multi;
+  if (!multi) multi.reset(curl_multi_init());
+  return multi.get();
 }
 
 // The address handed to libcurl, rebuilt from the split parts, so that the request goes to
@@ -282,11 +290,10 @@ Bytes FetchPage(const Text& Url, const Text& Method, const Text& Proxy, const Te
   r.post_data = PostData;
   if (!BuildHeaderList(Url, ExtraHeaders, r)) return finish(0, {});
 
-  ThreadHandles& handles = HandlesOfThisThread();
-  if (!handles.multi || !handles.easy) return finish(0, {});
-  CURL* easy = handles.easy.get();
-  CURLM* multi = handles.multi.get();
-  curl_easy_reset(easy);
+  CURLM* multi = MultiOfThisThread();
+  CurlEasy easy_holder(curl_easy_init());
+  if (multi == nullptr || !easy_holder) return finish(0, {});
+  CURL* easy = easy_holder.get();
 
   Transfer t;
   t.timeout_ms = TimeoutMsFor(TimeoutSeconds);
@@ -299,7 +306,7 @@ Bytes FetchPage(const Text& Url, const Text& Method, const Text& Proxy, const Te
   // Removing a transfer that is still under way closes its connection.
   curl_multi_remove_handle(multi, easy);
 
-  if (outcome == Outcome::kAborted || t.capped || FailedBeforeSending(result)) {
+  if (outcome == Outcome::kAborted || t.stopped || FailedBeforeSending(result)) {
     return finish(0, std::move(t.body));
   }
   // Finished, also when libcurl reports a refused connection, an unknown host, a reset or a
