@@ -152,7 +152,7 @@ TEST(DecodePageTextTest, LeavesItsArgumentAlone) {
 }
 
 TEST(DecodePageTextTest, ManyThreadsAtOnce) {
-  // The GBK tables are filled at first use; threads that arrive together must all see them.
+  // Crawler workers decode at the same time: no state may be shared between calls.
   const Bytes body = "<title>" U8_ZHONG U8_HAN "</title>";
   const Text want = "<title>" GBK_ZHONG "?</title>";
   std::vector<std::thread> threads;
