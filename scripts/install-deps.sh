@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(build-essential cmake pkg-config libcurl4-openssl-dev qt6-base-dev libgl-dev)
 if [[ "${1:-}" == "--test" ]]; then
-  packages+=(libgtest-dev libssl-dev libxml2-utils nginx-light wrk wget openssl)
+  packages+=(libgtest-dev libssl-dev libxml2-utils nginx-light wrk wget openssl time)
 fi
 
 missing=()

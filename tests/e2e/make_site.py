@@ -207,8 +207,10 @@ CHINESE = ["产品介绍", "新闻中心", "关于我们", "联系方式", "技�
            "下载中心"]
 SKIP_LINKS = ["/css/site.css", "style.CSS", "/js/app.js?v=2", "/img/logo.png", "favicon.ico",
               "#top", "mailto:webmaster@{host}", "javascript:void(0)", "/feed.xml",
-              "list.html?q=1+2", "http://www.elsewhere.localhost:{port}/a.html", "/a",
-              "http://www.{key}.localhost:{port}"]
+              "list.html?q=1+2", "/a"]
+# Links the crawler rejects that name another host, or the site's host without a path.
+OTHER_HOST_LINKS = ["http://www.elsewhere.localhost:{port}/a.html",
+                    "http://www.{key}.localhost:{port}"]
 FILLER = ("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do eiusmod tempor "
           "incididunt ut labore et dolore magna aliqua. ")
 
@@ -353,8 +355,9 @@ def build(args, rng):
                     targets.append(t)
         for t in targets:
             p.links.append((t, rng.choice(link_forms(p, t, p is home))))
-        if args.traps:
-            for s in rng.sample(SKIP_LINKS, 3):
+        if args.traps or args.skip_links:
+            skips = SKIP_LINKS + (OTHER_HOST_LINKS if args.traps else [])
+            for s in rng.sample(skips, 3):
                 p.extra.append(s.format(host=args.host, port=args.port,
                                         key=site_key(typed)))
             if p.pid % 9 == 2:
@@ -401,7 +404,10 @@ def main():
     ap.add_argument("--max-links", type=int, default=9)
     ap.add_argument("--seed", type=int, default=1)
     ap.add_argument("--traps", action="store_true",
-                    help="add rejected titles, skipped links, missing pages, GBK pages")
+                    help="add rejected titles, hidden pages, GBK pages, and --skip-links "
+                         "with links to other hosts")
+    ap.add_argument("--skip-links", action="store_true",
+                    help="add links the crawler skips, links to missing pages and to home")
     args = ap.parse_args()
     rng = random.Random(args.seed)
     typed, root, home, pages = build(args, rng)
