@@ -114,6 +114,38 @@ int ClosedLoopbackPort() {
   return ntohs(addr.sin_port);
 }
 
+// A loopback listener that never accepts, with its queue filled by connections of its own:
+// the kernel drops further connection attempts, so a client hangs while connecting.
+class FullListener {
+ public:
+  FullListener() {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::listen(listen_fd_, 0);
+    socklen_t len = sizeof addr;
+    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    for (int& fd : fillers_) {
+      fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    }
+    std::this_thread::sleep_for(milliseconds(100));  // let the queue fill
+  }
+  ~FullListener() {
+    for (int fd : fillers_) ::close(fd);
+    ::close(listen_fd_);
+  }
+  int port() const { return port_; }
+
+ private:
+  int listen_fd_ = -1;
+  int port_ = 0;
+  int fillers_[3] = {-1, -1, -1};
+};
+
 // Trusts a CA file for https fetches while in scope.
 class TrustedCa {
  public:
@@ -446,6 +478,17 @@ TEST(FetchPageTest, SilenceLongerThanTheLimitEndsTheFetchWithWhatArrived) {
     EXPECT_GE(r.seconds, c.min_seconds) << c.target << " " << c.timeout_seconds;
     EXPECT_LE(r.seconds, c.max_seconds) << c.target << " " << c.timeout_seconds;
   }
+}
+
+TEST(FetchPageTest, SilenceWhileConnectingEndsAtTheLimitToo) {
+  FullListener listener;
+  FetchArgs a;
+  a.timeout_seconds = 1;
+  FetchResult r = Fetch("http://127.0.0.1:" + std::to_string(listener.port()) + "/", a);
+  EXPECT_EQ(r.body, "");
+  EXPECT_EQ(r.completed, 0);
+  EXPECT_GE(r.seconds, 0.9);
+  EXPECT_LE(r.seconds, 2.5) << "ended by the limit, not by the client's connect time-out";
 }
 
 TEST(FetchPageTest, RefusedOrResetConnectionGivesWhatArrivedAsCompleted) {
