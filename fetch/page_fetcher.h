@@ -18,8 +18,11 @@ inline constexpr const char* kAgentText =
 // A body larger than this is cut: the fetch stops reading and returns what it has.
 inline constexpr size_t kMaxBodyBytes = 32u * 1024u * 1024u;
 
-// Fetches `Url` and returns the body bytes exactly as delivered (redirects followed; the body
-// of the final response, whatever its status).
+// Fetches `Url` and returns the body bytes exactly as delivered (redirects followed, also
+// from http to https; the body of the final response, whatever its status). The request goes
+// to UrlHost/UrlPort/UrlPath of `Url`; "https://" is fetched over TLS with the server's
+// certificate verified. An address the client cannot parse (e.g. "" or an empty host) sends
+// nothing: empty body, *Completed = 0. A body beyond kMaxBodyBytes is cut there, *Completed 0.
 //  - Method: "" or "GET" (any case): GET. "POST" (any case): POST with PostData. Anything
 //    else: nothing is sent, empty body, *Completed = 0.
 //  - Proxy: host:port used for plain-HTTP addresses when non-empty after StripSpaces.
