@@ -18,7 +18,9 @@ class Crawler {
  public:
   // `window` must outlive the Crawler. `sitemap_folder` is created by StartCommand.
   Crawler(WindowPort& window, std::filesystem::path sitemap_folder);
-  // Stops the crawl, aborts running fetches and joins every thread.
+  // Stops the crawl, aborts running fetches and joins every thread. A task that is inside a
+  // WindowPort call is waited for, so the window must not stop serving calls (or must make
+  // them return at once) before the Crawler is gone.
   ~Crawler();
   Crawler(const Crawler&) = delete;
   Crawler& operator=(const Crawler&) = delete;
@@ -31,7 +33,7 @@ class Crawler {
   void StopCommand();
   // Window close: retires the locks, empties VisitedList, stops, aborts running fetches and
   // waits (at most `limit`) for the crawl threads to finish their current step. Returns
-  // whether they did.
+  // whether they did. Afterwards StartCommand does nothing.
   bool CloseCommand(std::chrono::milliseconds limit = std::chrono::seconds(5));
 
   // True when no CrawlRun and no worker job is queued or running.
@@ -44,7 +46,13 @@ class Crawler {
 
   // Counters for progress output: links taken into the crawl (link visits that recorded a
   // new link, plus the home page's links) and fetches made in this process.
+  // VisitCount: every entry ever taken into VisitedList by this Crawler (each run's home
+  // page, its links after duplicate removal, and every link a visit recorded).
   long long VisitCount() const;
+  // FetchCount: every page fetch this Crawler has made.
+  long long FetchCount() const;
+  // Number of CrawlLocks that are live (4 while a run holds its locks, 0 after Stop).
+  int LiveLockCount() const;
 
  private:
   struct Impl;

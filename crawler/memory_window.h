@@ -23,6 +23,9 @@ class MemoryWindow : public WindowPort {
   void SetSelectedRow(int row);
   Text Status() const;
   std::vector<Text> StatusHistory() const;  // every text passed to SetStatus, in order
+  // Whether SetStatus adds to StatusHistory (default true). A long headless crawl turns it
+  // off so the history does not grow without bound; turning it off also empties it.
+  void KeepStatusHistory(bool keep);
   std::vector<Text> Messages() const;       // every information message, in order
   std::vector<ResultRow> Rows() const;      // display order
   bool StartEnabled() const;
@@ -51,6 +54,7 @@ class MemoryWindow : public WindowPort {
   Text address_;                     // guarded by mutex_
   Text status_;                      // guarded by mutex_
   std::vector<Text> status_history_; // guarded by mutex_
+  bool keep_status_history_ = true;  // guarded by mutex_
   std::vector<Text> messages_;       // guarded by mutex_
   std::deque<ResultRow> rows_;       // guarded by mutex_
   bool start_enabled_ = true;        // guarded by mutex_
