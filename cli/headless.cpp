@@ -140,6 +140,7 @@ int RunCrawl(const HeadlessOptions& o) {
   window.SetAddress(Utf8ToLocal(o.address));
   window.SetCrawlScope(o.all_links ? 1 : 0);
   window.SetLinksPerFile(o.per_file);
+  window.KeepStatusHistory(false);  // only the latest status is shown; a long crawl sets many
   window.OnStatus([&progress](const Text& status) { progress.SetStatus(status); });
 
   InterruptScope interrupts;
