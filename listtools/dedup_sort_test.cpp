@@ -1,5 +1,7 @@
 #include "listtools/dedup_sort.h"
 
+#include "crawler/memory_window.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -237,6 +239,29 @@ TEST(RemoveDuplicatesAndSortTest, RebuildsTableInListOrderAndReportsCount) {
   }
   EXPECT_EQ(window.Statuses(), (std::vector<Text>{kBefore + "3" + kAfter}));
   EXPECT_FALSE(window.SawStateLocked()) << "the window was called under the lists' lock";
+}
+
+// The same through the in-memory window the headless mode uses: rows that the crawl put at
+// the top are replaced by the tidied list in order.
+TEST(RemoveDuplicatesAndSortTest, RedrawsTheMemoryWindow) {
+  CrawlState state;
+  Fill(state, {{"http://s.localhost/bb", "b"}, {"http://s.localhost/a", "a"}, {"http://s.localhost/bb", "b2"}});
+  MemoryWindow window;
+  window.InsertRow(RowPlace::kTop, ResultRow{"1", "http://s.localhost/bb", "b", 1});
+  window.InsertRow(RowPlace::kTop, ResultRow{"2", "http://s.localhost/a", "a", 2});
+  window.InsertRow(RowPlace::kTop, ResultRow{"3", "http://s.localhost/bb", "b2", 3});
+  RemoveDuplicatesAndSort(state, window);
+  const std::vector<ResultRow> rows = window.Rows();
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0].number, "1");
+  EXPECT_EQ(rows[0].link, "http://s.localhost/a");
+  EXPECT_EQ(rows[0].title, "a");
+  EXPECT_EQ(rows[0].entry_id, 2u);
+  EXPECT_EQ(rows[1].number, "2");
+  EXPECT_EQ(rows[1].link, "http://s.localhost/bb");
+  EXPECT_EQ(rows[1].title, "b");
+  EXPECT_EQ(rows[1].entry_id, 1u);
+  EXPECT_EQ(window.Status(), kBefore + "2" + kAfter);
 }
 
 TEST(RemoveDuplicatesAndSortTest, EmptyListClearsTableAndReportsZero) {
