@@ -13,6 +13,7 @@
 #include "crawler/memory_window.h"
 #include "crawler/test_site.h"
 #include "fetch/page_decoding.h"
+#include "fetch/page_fetcher.h"
 
 namespace tovren {
 namespace {
@@ -57,7 +58,7 @@ struct Rig {
   TempFolder folder;
   Crawler crawler{window, folder.path() / "sitemap"};
 
-  Rig() { window.SetAddress(site.Base()); }
+  explicit Rig(bool tls = false) : site(tls) { window.SetAddress(site.Base()); }
   std::string Url(const std::string& path) const { return site.Base() + path; }
   void Crawl(int scope) {
     window.SetCrawlScope(scope);
@@ -112,6 +113,26 @@ TEST(Crawl, HomePageIsRowOne) {
   EXPECT_EQ(rig.crawler.state().StopFlag.load(), 0);
   EXPECT_TRUE(std::filesystem::is_directory(rig.folder.path() / "sitemap"));
   EXPECT_EQ(rig.crawler.LiveLockCount(), 4);
+}
+
+TEST(Crawl, SecureSiteKeepsItsScheme) {
+  Rig rig(/*tls=*/true);
+  SetFetchCaFileForTesting(rig.site.server().CaFile());
+  const std::string base = rig.site.Base();  // https://localhost:PORT
+  const std::string typed = "HTTPS" + base.substr(5) + "/";
+  rig.site.Add("/", Page("Secure Home", {"/s2.html"}));
+  // Without a "." in the address SiteKey is empty; "./" removal leaves only the scheme's
+  // slashes, so "/" is put back and the link is the home page again.
+  rig.site.Add("/s2.html", Page("Second", {base + "./", "/p.html"}));
+  rig.site.Add("/p.html", Page("Secure Page"));
+  rig.window.SetAddress(typed);
+  rig.Crawl(0);
+  SetFetchCaFileForTesting("");
+
+  EXPECT_EQ(rig.crawler.state().Snapshot().SiteRoot, base);
+  EXPECT_EQ(rig.Column(1), (std::vector<Text>{base + "/p.html", base + "/", base + "/s2.html"}));
+  EXPECT_EQ(rig.site.RequestsFor("/"), 1);
+  EXPECT_EQ(rig.site.RequestsFor("/p.html"), 1);
 }
 
 TEST(Crawl, EmptyAddressAtTheFirstRun) {
@@ -252,6 +273,28 @@ TEST(Crawl, ScopeDecidesTheDepth) {
     EXPECT_EQ(rig.site.RequestsFor("/d4.html"), c.d4_fetches) << "scope " << c.scope;
     EXPECT_EQ(rig.Column(1).back(), rig.Url("/s1.html")) << "scope " << c.scope;
   }
+}
+
+TEST(Crawl, ScopeIsReadAtEveryVisit) {
+  Rig rig;
+  rig.site.Add("/", Page("Home", {"/s2.html"}));
+  rig.site.Add("/s2.html", Page("Second", {"/p1.html", "/p2.html"}));
+  rig.site.Add("/p1.html", Page("Pone", {"/q1.html"}));
+  rig.site.Add("/p2.html", Page("Ptwo", {"/q2.html"}));
+  rig.site.Add("/q1.html", Page("Qone"));
+  rig.site.Add("/q2.html", Page("Qtwo"));
+  rig.site.Hold("/p1.html");
+  rig.window.SetCrawlScope(0);
+  rig.crawler.StartCommand();
+  ASSERT_TRUE(rig.site.WaitHeld("/p1.html", 30s));  // p1 is recorded without a deep worker
+  rig.window.SetCrawlScope(1);
+  rig.site.Release("/p1.html");
+  ASSERT_TRUE(rig.crawler.WaitUntilIdle(30s));
+
+  EXPECT_EQ(rig.site.RequestsFor("/p1.html"), 1);
+  EXPECT_EQ(rig.site.RequestsFor("/q1.html"), 0);
+  EXPECT_EQ(rig.site.RequestsFor("/p2.html"), 2);  // its visit and its deep worker
+  EXPECT_EQ(rig.site.RequestsFor("/q2.html"), 2);
 }
 
 TEST(Crawl, VisitFindsKnownLinksRegardlessOfCase) {

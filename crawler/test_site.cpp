@@ -30,7 +30,7 @@ std::string PageHtml(const SitePage& page) {
   return html;
 }
 
-TestSite::TestSite() {
+TestSite::TestSite(bool tls) : server_(tls) {
   server_.SetFallback([this](const CapturedRequest& request) { return Serve(request); });
 }
 
@@ -43,7 +43,7 @@ TestSite::~TestSite() {
   changed_.notify_all();
 }
 
-std::string TestSite::Base() const { return "http://127.0.0.1:" + std::to_string(server_.port()); }
+std::string TestSite::Base() const { return server_.BaseUrl(); }
 
 void TestSite::Add(const std::string& path, SitePage page) {
   std::scoped_lock lock(mutex_);

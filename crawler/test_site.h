@@ -24,11 +24,12 @@ struct SitePage {
 
 class TestSite {
  public:
-  TestSite();
+  // tls: serve HTTPS for "localhost" (the fetcher must be told to trust server().CaFile()).
+  explicit TestSite(bool tls = false);
   // Releases every held page, then stops the server.
   ~TestSite();
 
-  // "http://127.0.0.1:PORT".
+  // "http://127.0.0.1:PORT", or "https://localhost:PORT" with tls.
   std::string Base() const;
   void Add(const std::string& path, SitePage page);
   // Requests for `path` wait until Release(path) (or the site's end).
