@@ -3,7 +3,7 @@
 # Idempotent: nothing is downloaded when everything is already there.
 set -euo pipefail
 
-packages=(build-essential cmake pkg-config libcurl4-openssl-dev qt6-base-dev libgl-dev)
+packages=(build-essential cmake pkg-config libcurl4-openssl-dev qt6-base-dev libgl-dev fonts-wqy-microhei)
 if [[ "${1:-}" == "--test" ]]; then
   packages+=(libgtest-dev libssl-dev libxml2-utils nginx-light wrk wget openssl time)
 fi
