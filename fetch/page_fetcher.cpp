@@ -105,7 +105,10 @@ std::string ClientUrl(const Text& Url, bool https) {
   std::string url = https ? "https://" : "http://";
   url += UrlHost(Url, 0);
   // Port 0 (no number after ":") and numbers outside the port range use the default port.
-  if (port > 0 && port <= 65535) url += ":" + std::to_string(port);
+  if (port > 0 && port <= 65535) {
+    url += ':';
+    url += std::to_string(port);
+  }
   static const char kHex[] = "0123456789ABCDEF";
   bool in_query = false;
   for (char c : UrlPath(Url)) {

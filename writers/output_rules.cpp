@@ -34,7 +34,10 @@ class TempFile {
   std::string Create(const std::filesystem::path& target) {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string name = (folder / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    std::string leaf = ".";
+    leaf += target.filename().string();
+    leaf += ".tmp-XXXXXX";
+    std::string name = (folder / leaf).string();
     std::vector<char> pattern(name.begin(), name.end());
     pattern.push_back('\0');
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
