@@ -73,14 +73,8 @@ void Crawler::Impl::SecondLevelWorker(Routine routine, std::uint64_t run, int lo
                 title)) {
     return;
   }
-  for (const Text& candidate : ExtractLinkCandidates(body)) {
-    if (!is_a && Stopping(run)) break;
-    if (auto address = AcceptPageLink(candidate, page_address, site_key)) {
-      Text link = std::move(*address);
-      VisitLink(run, link);
-    }
-    if (Stopping(run)) break;
-  }
+  // SecondLevelWorkerB also tests the stop before each candidate; A only after each.
+  ReadLinks(run, body, page_address, site_key, /*test_before_each=*/!is_a);
 }
 
 void Crawler::Impl::DeepWorker(std::uint64_t run, int lock, int entry) {
@@ -92,10 +86,15 @@ void Crawler::Impl::DeepWorker(std::uint64_t run, int lock, int entry) {
 
   // No title test: the visit that recorded this page has listed it or not already.
   const Bytes body = Fetch(page_address);
+  ReadLinks(run, body, page_address, site_key, /*test_before_each=*/true);
+}
+
+void Crawler::Impl::ReadLinks(std::uint64_t run, const Bytes& body, const Text& page_address,
+                              const Text& site_key, bool test_before_each) {
   for (const Text& candidate : ExtractLinkCandidates(body)) {
-    if (Stopping(run)) break;
+    if (test_before_each && Stopping(run)) break;
     if (auto address = AcceptPageLink(candidate, page_address, site_key)) {
-      Text link = std::move(*address);
+      Text link = std::move(*address);  // the visit may rewrite it
       VisitLink(run, link);
     }
     if (Stopping(run)) break;

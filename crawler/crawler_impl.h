@@ -45,6 +45,10 @@ struct Crawler::Impl {
   // crawl_workers.cpp
   void SecondLevelWorker(Routine routine, std::uint64_t run, int lock, int entry);
   void DeepWorker(std::uint64_t run, int lock, int entry);
+  // The link loop of both worker kinds: every accepted link of the raw body goes to the
+  // visit, with a stop test after each candidate (and before each when asked).
+  void ReadLinks(std::uint64_t run, const Bytes& body, const Text& page_address,
+                 const Text& site_key, bool test_before_each);
   void VisitLink(std::uint64_t run, Text& link);
   // Queues the job of VisitedList entry `entry` for `routine`, holding `lock`.
   void QueueJob(Routine routine, std::uint64_t run, int lock, int entry);
