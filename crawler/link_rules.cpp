@@ -46,8 +46,11 @@ std::vector<Text> ExtractLinkCandidates(const Bytes& body) {
 std::span<const std::string_view> ExcludedMarks() { return kExcludedMarks; }
 
 bool HasExcludedMark(const Text& candidate) {
+  // The marks are lower-case ASCII, so one folding of the candidate serves all fourteen
+  // searches (AsciiLower keeps two-byte characters and their boundaries as they are).
+  const Text folded = AsciiLower(candidate);
   for (std::string_view mark : kExcludedMarks) {
-    if (FindText(candidate, mark, 1, true) != -1) return true;
+    if (FindText(folded, mark) != -1) return true;
   }
   return false;
 }
